@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Platform.h"
+
+// The desktop implementations of the platform seams, on Qt widgets.
+namespace platform {
+
+class QtMessages : public Messages
+{
+public:
+    void showMessage(const QString& text) override;
+    void showError(const QString& text) override;
+    bool confirm(const QString& text) override;
+};
+
+class QtScreens : public Screens
+{
+public:
+    QRect primaryWorkArea() const override;
+    QList<QRect> workAreas() const override;
+};
+
+class QtClipboard : public Clipboard
+{
+public:
+    QString text() const override;
+    void setText(const QString& text) override;
+};
+
+class QtShell : public Shell
+{
+public:
+    bool open(const QString& address) override;
+};
+
+class QtSound : public Sound
+{
+public:
+    void beep() override;
+};
+
+// Installs the implementations above; call once the application object exists.
+void installDesktopServices();
+
+} // namespace platform
