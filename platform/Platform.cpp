@@ -91,6 +91,18 @@ public:
     void beep() override {}
 };
 
+class NoPicker : public Picker
+{
+public:
+    int pick(const QString& caption, const QStringList& lines, int preselected) override
+    {
+        Q_UNUSED(preselected)
+        qCWarning(lcPlatform).noquote()
+            << "unanswered pick:" << caption << lines.join(QStringLiteral(" / "));
+        return -1;
+    }
+};
+
 Services& current()
 {
     static LogMessages messages;
@@ -99,7 +111,8 @@ Services& current()
     static MemoryClipboard clipboard;
     static NoShell shell;
     static NoSound sound;
-    static Services s{&messages, &clock, &screens, &clipboard, &shell, &sound};
+    static NoPicker picker;
+    static Services s{&messages, &clock, &screens, &clipboard, &shell, &sound, &picker};
     return s;
 }
 
@@ -126,6 +139,8 @@ Services install(const Services& s)
         c.shell = s.shell;
     if (s.sound)
         c.sound = s.sound;
+    if (s.picker)
+        c.picker = s.picker;
     return before;
 }
 

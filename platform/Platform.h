@@ -72,6 +72,16 @@ public:
     virtual void beep() = 0;
 };
 
+// A modal choice of one line from a list, such as the backup to restore.
+class Picker
+{
+public:
+    virtual ~Picker() = default;
+    // Shows lines under caption with lines[preselected] selected; returns the
+    // index of the line taken, or -1 when the user cancelled.
+    virtual int pick(const QString& caption, const QStringList& lines, int preselected) = 0;
+};
+
 
 struct Services
 {
@@ -81,11 +91,13 @@ struct Services
     Clipboard* clipboard = nullptr;
     Shell* shell = nullptr;
     Sound* sound = nullptr;
+    Picker* picker = nullptr;
 };
 
 // The services in force. Before anything is installed these are headless
 // defaults: messages go to the log, the clock is the system clock, the screen
-// is 1280 x 1024, the clipboard is a private buffer, nothing opens or beeps.
+// is 1280 x 1024, the clipboard is a private buffer, nothing opens or beeps,
+// and a pick is cancelled.
 Services& services();
 // Replaces the services in force; fields left null keep the current ones.
 // Returns what was in force before, to put back later.
@@ -97,6 +109,7 @@ inline Screens& screens() { return *services().screens; }
 inline Clipboard& clipboard() { return *services().clipboard; }
 inline Shell& shell() { return *services().shell; }
 inline Sound& sound() { return *services().sound; }
+inline Picker& picker() { return *services().picker; }
 inline TDateTime now() { return services().clock->now(); }
 
 // The system clock.

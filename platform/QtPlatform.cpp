@@ -1,5 +1,7 @@
 #include "QtPlatform.h"
 
+#include "PickDialog.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -74,6 +76,16 @@ void QtSound::beep()
     QApplication::beep();
 }
 
+int QtPicker::pick(const QString& caption, const QStringList& lines, int preselected)
+{
+    TPickDialog dlg;
+    dlg.setCaption(caption);
+    for (int i = 0; i < lines.size(); ++i)
+        dlg.addLine(lines.at(i), i);
+    dlg.setPreselected(preselected);
+    return dlg.execPick();
+}
+
 void installDesktopServices()
 {
     static QtMessages messages;
@@ -81,12 +93,14 @@ void installDesktopServices()
     static QtClipboard clipboard;
     static QtShell shell;
     static QtSound sound;
+    static QtPicker picker;
     Services s;
     s.messages = &messages;
     s.screens = &screens;
     s.clipboard = &clipboard;
     s.shell = &shell;
     s.sound = &sound;
+    s.picker = &picker;
     install(s);
 }
 

@@ -39,6 +39,13 @@ public:
     void beep() override;
 };
 
+// The list picker as a modal TPickDialog centred on the screen.
+class QtPicker : public Picker
+{
+public:
+    int pick(const QString& caption, const QStringList& lines, int preselected) override;
+};
+
 // Installs the implementations above; call once the application object exists.
 void installDesktopServices();
 

@@ -82,10 +82,28 @@ public:
     TestPlatform* P;
 };
 
+class TestPicker : public platform::Picker
+{
+public:
+    explicit TestPicker(TestPlatform* p) : P(p) {}
+    int pick(const QString& caption, const QStringList& lines, int preselected) override
+    {
+        P->picks << TestPlatform::Pick{caption, lines, preselected};
+        P->log << QStringLiteral("pick: ") + caption;
+        if (P->FPickAnswers.isEmpty()) {
+            QTest::qFail(qPrintable(QStringLiteral("unexpected pick: ") + caption), __FILE__,
+                         __LINE__);
+            return -1;
+        }
+        return P->FPickAnswers.dequeue();
+    }
+    TestPlatform* P;
+};
+
 struct TestPlatform::Impl
 {
     explicit Impl(TestPlatform* p)
-        : messages(p), clock(p), screens(p), clipboard(p), shell(p), sound(p)
+        : messages(p), clock(p), screens(p), clipboard(p), shell(p), sound(p), picker(p)
     {
     }
     TestMessages messages;
@@ -94,6 +112,7 @@ struct TestPlatform::Impl
     TestClipboard clipboard;
     TestShell shell;
     TestSound sound;
+    TestPicker picker;
 };
 
 TestPlatform::TestPlatform() : d(new Impl(this))
@@ -106,6 +125,7 @@ TestPlatform::TestPlatform() : d(new Impl(this))
     s.clipboard = &d->clipboard;
     s.shell = &d->shell;
     s.sound = &d->sound;
+    s.picker = &d->picker;
     FPrevious = platform::install(s);
 }
 
@@ -122,5 +142,6 @@ void TestPlatform::clear()
     confirmations.clear();
     log.clear();
     opened.clear();
+    picks.clear();
     beeps = 0;
 }

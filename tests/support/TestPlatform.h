@@ -11,7 +11,8 @@
 // Message boxes are recorded, never shown. A confirmation takes the next
 // queued answer; one asked without a queued answer is a test failure (the
 // text is recorded and the box answers Cancel), so no test can hang on a box
-// nobody expected.
+// nobody expected. A pick works the same way: it takes the next queued line
+// index; one asked without a queued answer fails the test and cancels.
 class TestPlatform
 {
 public:
@@ -40,6 +41,18 @@ public:
     // Screens: the first is the primary one.
     void setWorkAreas(const QList<QRect>& areas) { FAreas = areas; }
 
+    // Picks shown, in order; the log has them as "pick: " + caption.
+    struct Pick
+    {
+        QString caption;
+        QStringList lines;
+        int preselected = -1;
+    };
+    QList<Pick> picks;
+    // The next pick returns index (-1: cancelled).
+    void answerNextPick(int index) { FPickAnswers.enqueue(index); }
+    int pendingPicks() const { return FPickAnswers.size(); }
+
     QString clipboardText;
     QStringList opened; // addresses given to the shell
     int beeps = 0;
@@ -51,9 +64,11 @@ private:
     friend class TestClipboard;
     friend class TestShell;
     friend class TestSound;
+    friend class TestPicker;
     struct Impl;
     Impl* d;
     QQueue<bool> FAnswers;
+    QQueue<int> FPickAnswers;
     TDateTime FNow;
     QList<QRect> FAreas;
     platform::Services FPrevious;
