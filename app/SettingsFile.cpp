@@ -10,7 +10,7 @@ const QString LocalDB = QStringLiteral("LocalDB");
 
 void LoadIniSettings(TSettings& settings, TdbmBase& db, const QString& fileName)
 {
-    const TIniFile ini(fileName);
+    TIniFile ini(fileName);
     settings.read(ini);
     db.LoadSettings(ini, LocalDB);
     if (db.DBFolder().isEmpty())
