@@ -154,6 +154,7 @@ void TDbConnection::attach(const TDbParams& params, bool create, int pageSize)
     }
     const QByteArray name =
         params.server.isEmpty() ? QFile::encodeName(params.database) : params.attachName().toUtf8();
+    TFbSignalGuard signalGuard; // the first attachment starts the engine
     IAttachment* att =
         create ? c.provider()->createDatabase(&st, name.constData(), dpb->getBufferLength(&st),
                                               dpb->getBuffer(&st))

@@ -10,9 +10,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <iterator>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,6 +69,46 @@ bool ensurePrivateFolder(const QString& path)
 }
 } // namespace
 
+namespace {
+constexpr int GuardedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Whether a disposition runs code of the Firebird client or its plugins.
+bool firebirdHandler(const struct sigaction& sa)
+{
+    void* fn = (sa.sa_flags & SA_SIGINFO) ? reinterpret_cast<void*>(sa.sa_sigaction)
+                                          : reinterpret_cast<void*>(sa.sa_handler);
+    if (sa.sa_handler == SIG_DFL || sa.sa_handler == SIG_IGN || !fn)
+        return false;
+    Dl_info info;
+    if (!::dladdr(fn, &info) || !info.dli_fname)
+        return false;
+    const QByteArray file(info.dli_fname);
+    return file.contains("fbclient") || file.contains("/firebird/");
+}
+} // namespace
+
+struct TFbSignalGuard::Saved
+{
+    struct sigaction before[std::size(GuardedSignals)];
+};
+
+TFbSignalGuard::TFbSignalGuard() : FSaved(new Saved)
+{
+    for (size_t i = 0; i < std::size(GuardedSignals); ++i)
+        ::sigaction(GuardedSignals[i], nullptr, &FSaved->before[i]);
+}
+
+TFbSignalGuard::~TFbSignalGuard()
+{
+    for (size_t i = 0; i < std::size(GuardedSignals); ++i) {
+        struct sigaction now;
+        if (::sigaction(GuardedSignals[i], nullptr, &now) == 0 && firebirdHandler(now) &&
+            !firebirdHandler(FSaved->before[i]))
+            ::sigaction(GuardedSignals[i], &FSaved->before[i], nullptr);
+    }
+    delete FSaved;
+}
+
 QString TFbClient::prepareLockFolder()
 {
     static QString folder;
@@ -103,6 +145,7 @@ TFbClient& TFbClient::load(const QString& library)
     if (TFbClient* c = registry().value(library))
         return *c;
     prepareLockFolder();
+    TFbSignalGuard signalGuard;
     const QByteArray file = QFile::encodeName(library);
     void* h = file.isEmpty() ? nullptr : ::dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!h) {

@@ -55,6 +55,25 @@ private:
     bool FShutDown = false;
 };
 
+// Keeps the termination signals (SIGINT, SIGTERM, SIGHUP) the program's own
+// across a call into the client. Firebird takes them over when it first
+// starts (loading, the first attachment): on SIGTERM it then shuts its engine
+// down and cuts every attachment from under the program, whose own handling
+// of the signal (save the notes, close the database) would fail. Put around
+// every call that may start the engine.
+class TFbSignalGuard
+{
+public:
+    TFbSignalGuard();
+    ~TFbSignalGuard();
+    TFbSignalGuard(const TFbSignalGuard&) = delete;
+    TFbSignalGuard& operator=(const TFbSignalGuard&) = delete;
+
+private:
+    struct Saved;
+    Saved* FSaved;
+};
+
 // The status wrapper every call of the layer uses: errors are left in the
 // status for the caller to raise through its connection's hook.
 using TFbStatus = Firebird::CheckStatusWrapper;
