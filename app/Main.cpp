@@ -3,10 +3,15 @@
 #include "app/Restore.h"
 #include "db/DBModFusen.h"
 #include "db/FbServices.h"
+#include "list/ListWindow.h"
+#include "notes/Desktop.h"
+#include "types/GroupFilter.h"
+#include "types/Options.h"
 #include "platform/IniFile.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -40,9 +45,13 @@ private:
 };
 } // namespace
 
-TMainForm::TMainForm(TdbmNotes& db, QWidget* parent) : QMainWindow(parent), FDB(db)
+TMainForm::TMainForm(TdbmNotes& db, QWidget* parent)
+    : QMainWindow(parent), FGroups(db), FDB(db)
 {
     setWindowTitle(QStringLiteral("Kwil!"));
+    FListWindow = new TListWindow(FDB, FSettings, *this, this);
+    setCentralWidget(FListWindow);
+    resize(638, 470);
     // The list window has no taskbar entry of its own: the tray is the program's face.
     setWindowFlag(Qt::Tool, true);
     TimerM.setInterval(60000);
@@ -52,8 +61,12 @@ TMainForm::TMainForm(TdbmNotes& db, QWidget* parent) : QMainWindow(parent), FDB(
 
 TMainForm::~TMainForm()
 {
-    // The note windows save themselves as they go (they arrive with the
-    // desktop); then the connection closes.
+    // Every note window saves itself as it goes; then the connection closes.
+    try {
+        FDesktop.reset();
+    } catch (const std::exception& e) {
+        qCWarning(lcMain) << "closing notes:" << e.what();
+    }
     try {
         if (FDB.IsConnected())
             FDB.Disconnect();
@@ -83,7 +96,18 @@ void TMainForm::BuildTrayMenu()
     PopupMenu.addSeparator();
     popExit = PopupMenu.addAction(QStringLiteral("終了"));
 
+    connect(popCascade, &QAction::triggered, this, &TMainForm::actCascadeExecute);
+    connect(popTile, &QAction::triggered, this, &TMainForm::actTileExecute);
+    connect(popResume, &QAction::triggered, this, &TMainForm::acrResumeExecute);
+    connect(popReload, &QAction::triggered, this, &TMainForm::actReloadExecute);
     connect(popShowGrid, &QAction::triggered, this, &TMainForm::actShowGridExecute);
+    connect(popOptions, &QAction::triggered, this, &TMainForm::actOptionsExecute);
+    QMenu* groupMenu = popGroup->menu();
+    connect(groupMenu, &QMenu::aboutToShow, this, [this, groupMenu] {
+        groupMenu->clear();
+        if (FDesktop)
+            FillGroupFilterMenu(*groupMenu, *this);
+    });
     connect(N1, &QAction::triggered, this, &TMainForm::actBackupExecute);
     connect(popExit, &QAction::triggered, this, &TMainForm::actExitExecute);
 }
@@ -96,7 +120,8 @@ bool TMainForm::FormCreate()
 
     LoadIniSettings(FSettings, FDB, TProgramFolder::settingsFile());
 
-    // Image plug-ins arrive with the viewer; group icons with the groups.
+    // Image plug-ins arrive with the viewer.
+    GroupIcons.loadGroupIcons(QDir::currentPath());
 
     if (!RestoreAtStart())
         return false;
@@ -114,8 +139,11 @@ bool TMainForm::FormCreate()
                 BackupDatabase(QStringLiteral("_S"));
                 SweepDatabase();
             }
-            // Lists, type and group lists, the new-note menu and the desktop
-            // load come with their parts.
+            FDesktop = std::make_unique<TDesktop>(FDB, FSettings, FTypeList, FGroups, GroupIcons,
+                                                  TimerM);
+            ReloadTypeList();
+            ReloadGroupList();
+            BuildNewNoteMenu();
             LoadDesktopNotes(true, false);
             TimerM.start();
         }
@@ -124,7 +152,95 @@ bool TMainForm::FormCreate()
         requestEnd();
         return false;
     }
+    // Switching to another program saves every changed note.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    SaveChangedNotes();
+            });
     return true;
+}
+
+void TMainForm::ReloadTypeList()
+{
+    FTypeList.Reload(FDB);
+    FListWindow->ReloadTypeList(FTypeList);
+}
+
+void TMainForm::ReloadGroupList()
+{
+    FGroups.Load();
+    FListWindow->ReloadGroupList(FGroups);
+}
+
+void TMainForm::BuildNewNoteMenu()
+{
+    if (FDesktop)
+        FDesktop->BuildNewNoteMenu(popNew->menu());
+}
+
+void TMainForm::OpenNoteByKey(int32_t id)
+{
+    if (FDesktop)
+        FDesktop->OpenNoteByKey(id);
+}
+
+void TMainForm::DiscardNote(int32_t id)
+{
+    if (FDesktop)
+        FDesktop->DiscardNote(id);
+}
+
+void TMainForm::CloseAllNotes()
+{
+    if (FDesktop)
+        FDesktop->CloseAllNotes();
+}
+
+bool TMainForm::SaveIniSettings(QString* error)
+{
+    return ::SaveIniSettings(FSettings, FDB, TProgramFolder::settingsFile(), error);
+}
+
+QString TMainForm::programFile()
+{
+    return TProgramFolder::programFile();
+}
+
+void TMainForm::actOptionsExecute()
+{
+    if (FDesktop)
+        ExecuteOptions(*this);
+}
+
+void TMainForm::acrGroupFilterExecute()
+{
+    if (FDesktop)
+        ExecuteGroupFilter(*this);
+}
+
+void TMainForm::actCascadeExecute()
+{
+    if (FDesktop)
+        FDesktop->actCascadeExecute();
+}
+
+void TMainForm::actTileExecute()
+{
+    if (FDesktop)
+        FDesktop->actTileExecute();
+}
+
+void TMainForm::acrResumeExecute()
+{
+    if (FDesktop)
+        FDesktop->ResumeNotes();
+}
+
+void TMainForm::actReloadExecute()
+{
+    if (FDesktop)
+        FDesktop->ReloadNotes();
 }
 
 bool TMainForm::RestoreAtStart()
@@ -205,9 +321,17 @@ void TMainForm::TimerMTimer()
 
 void TMainForm::StartRssThread(bool) {}
 
-void TMainForm::LoadDesktopNotes(bool, bool) {}
+void TMainForm::LoadDesktopNotes(bool arrange, bool beep)
+{
+    if (FDesktop)
+        FDesktop->LoadDesktopNotes(arrange, beep);
+}
 
-void TMainForm::RefreshNotePriorities() {}
+void TMainForm::RefreshNotePriorities()
+{
+    if (FDesktop)
+        FDesktop->RefreshNotePriorities();
+}
 
 // --- schema ---------------------------------------------------------------
 
@@ -465,7 +589,11 @@ void TMainForm::EndSession(bool quit)
     Q_EMIT terminateRequested();
 }
 
-void TMainForm::SaveChangedNotes() {}
+void TMainForm::SaveChangedNotes()
+{
+    if (FDesktop)
+        FDesktop->SaveChangedNotes();
+}
 
 QString BackupFileName(const QString& dbFile, const QString& suffix)
 {

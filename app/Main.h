@@ -1,20 +1,29 @@
 #pragma once
 
 #include "app/Settings.h"
+#include "db/DBModFusen.h"
+#include "list/ListHost.h"
 #include "platform/DateTime.h"
+#include "types/FusenGroup.h"
+#include "types/GroupIcons.h"
+#include "types/OptionsHost.h"
+#include "types/TypeList.h"
 
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
 #include <QTimer>
 #include <atomic>
+#include <memory>
 
 class TdbmNotes;
+class TDesktop;
+class TListWindow;
 
 // The main window: the hidden list and search window, the owner of every note
 // window, the holder of the settings, the tray menu and the one-minute timer.
 // It is created hidden and shown only from the tray.
-class TMainForm : public QMainWindow
+class TMainForm : public QMainWindow, public TListHost, public TOptionsHost
 {
     Q_OBJECT
 public:
@@ -27,8 +36,32 @@ public:
     bool FormCreate();
     bool endRequested() const { return FEndRequested; }
 
-    TdbmNotes& db() { return FDB; }
-    TSettings& settings() { return FSettings; }
+    TdbmNotes& db() override { return FDB; }
+    TDesktop* desktop() const { return FDesktop.get(); }
+    TListWindow* listWindow() const { return FListWindow; }
+    TTypeList FTypeList;
+    TFusenGroup FGroups;
+    TGroupIcons GroupIcons;
+
+    // The type and group lists, with the list window's combos.
+    void ReloadTypeList() override;
+    void ReloadGroupList() override;
+    // The tray's "新規作成" submenu, one item per type.
+    void BuildNewNoteMenu() override;
+
+    // TOptionsHost
+    TFusenGroup& groups() override { return FGroups; }
+    const TGroupIcons& groupIcons() override { return GroupIcons; }
+    void CloseAllNotes() override;
+    bool SaveIniSettings(QString* error) override;
+    QString programFile() override;
+    QWidget* dialogParent() override { return this; }
+
+    // TListHost
+    void OpenNoteByKey(int32_t id) override;
+    void DiscardNote(int32_t id) override;
+    QTimer& timer() override { return TimerM; }
+    TSettings& settings() override { return FSettings; }
     const TSettings& settings() const { return FSettings; }
     QRect workArea() const { return FWorkArea; }
 
@@ -42,7 +75,7 @@ public:
     // Overridable so the tick schedule can be observed; the real work lands
     // here as the desktop, list and feed parts arrive.
     virtual void StartRssThread(bool reloadWhenDone);
-    virtual void LoadDesktopNotes(bool arrange, bool beep);
+    void LoadDesktopNotes(bool arrange, bool beep) override;
     virtual void RefreshNotePriorities();
     // Saves every note window with unsaved changes.
     void SaveChangedNotes();
@@ -55,6 +88,12 @@ public:
     void DeleteExpiredNotes();
 
     // Commands.
+    void actCascadeExecute();
+    void actTileExecute();
+    void acrResumeExecute();
+    void actReloadExecute();
+    void actOptionsExecute();
+    void acrGroupFilterExecute();
     void actExitExecute();
     void actBackupExecute();
     void actShowGridExecute();
@@ -100,6 +139,8 @@ private:
 
     TdbmNotes& FDB;
     TSettings FSettings;
+    std::unique_ptr<TDesktop> FDesktop;
+    TListWindow* FListWindow = nullptr;
     QRect FWorkArea;
     bool FEndRequested = false;
     bool FClosed = false;

@@ -1,3 +1,4 @@
+#include "app/Application.h"
 #include "app/Main.h"
 #include "db/DBModFusen.h"
 #include "platform/QtPlatform.h"
@@ -12,7 +13,7 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    TKwilApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kwil"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kwil!"));
     QApplication::setQuitOnLastWindowClosed(false);
