@@ -25,24 +25,6 @@ Q_LOGGING_CATEGORY(lcMain, "kwil.main")
 namespace {
 const QString DamagedDatabase = QStringLiteral("データベースが破損している可能性があります");
 const QString DamagedBackup = QStringLiteral("バックアップファイルが破損している可能性があります");
-
-// Keeps the timer stopped for a scope and puts back its previous state.
-class TimerPause
-{
-public:
-    explicit TimerPause(QTimer& t) : FTimer(t), FWasActive(t.isActive()) { FTimer.stop(); }
-    ~TimerPause()
-    {
-        if (FWasActive)
-            FTimer.start();
-    }
-    TimerPause(const TimerPause&) = delete;
-    TimerPause& operator=(const TimerPause&) = delete;
-
-private:
-    QTimer& FTimer;
-    bool FWasActive;
-};
 } // namespace
 
 TMainForm::TMainForm(TdbmNotes& db, QWidget* parent)

@@ -1,5 +1,7 @@
 #include "ListWindow.h"
 
+#include "platform/TimerPause.h"
+
 #include "ListGrid.h"
 #include "ListHost.h"
 #include "ListModel.h"
@@ -30,24 +32,6 @@ const QString DeleteConfirmation = QStringLiteral("選択行をすべて削除�
 // a date would not fit in the font in use.
 constexpr int DesignWidths[TListModel::ColumnCount] = {100, 300, 150, 40, 100, 100};
 
-// Switches the timer off for a scope and puts back its state afterwards,
-// errors included.
-class TTimerPause
-{
-public:
-    explicit TTimerPause(QTimer& t) : FTimer(t), FWasActive(t.isActive()) { FTimer.stop(); }
-    ~TTimerPause()
-    {
-        if (FWasActive)
-            FTimer.start();
-    }
-    TTimerPause(const TTimerPause&) = delete;
-    TTimerPause& operator=(const TTimerPause&) = delete;
-
-private:
-    QTimer& FTimer;
-    bool FWasActive;
-};
 } // namespace
 
 TListWindow::TListWindow(TdbmBase& db, const TSettings& settings, TListHost& host, QWidget* parent)
