@@ -8,7 +8,8 @@
 
 Q_LOGGING_CATEGORY(lcApp, "kwil.app")
 
-TKwilApplication::TKwilApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TKwilApplication::TKwilApplication(int& argc, char** argv) : QApplication(argc, argv)
+{}
 
 void ShowApplicationError(const std::exception& e)
 {

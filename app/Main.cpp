@@ -5,11 +5,11 @@
 #include "db/FbServices.h"
 #include "list/ListWindow.h"
 #include "notes/Desktop.h"
-#include "types/GroupFilter.h"
-#include "types/Options.h"
 #include "platform/IniFile.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
+#include "types/GroupFilter.h"
+#include "types/Options.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -27,8 +27,7 @@ const QString DamagedDatabase = QStringLiteral("データベースが破損し�
 const QString DamagedBackup = QStringLiteral("バックアップファイルが破損している可能性があります");
 } // namespace
 
-TMainForm::TMainForm(TdbmNotes& db, QWidget* parent)
-    : QMainWindow(parent), FGroups(db), FDB(db)
+TMainForm::TMainForm(TdbmNotes& db, QWidget* parent) : QMainWindow(parent), FGroups(db), FDB(db)
 {
     setWindowTitle(QStringLiteral("Kwil!"));
     FListWindow = new TListWindow(FDB, FSettings, *this, this);
@@ -121,8 +120,8 @@ bool TMainForm::FormCreate()
                 BackupDatabase(QStringLiteral("_S"));
                 SweepDatabase();
             }
-            FDesktop = std::make_unique<TDesktop>(FDB, FSettings, FTypeList, FGroups, GroupIcons,
-                                                  TimerM);
+            FDesktop =
+                std::make_unique<TDesktop>(FDB, FSettings, FTypeList, FGroups, GroupIcons, TimerM);
             ReloadTypeList();
             ReloadGroupList();
             BuildNewNoteMenu();
@@ -301,7 +300,8 @@ void TMainForm::TimerMTimer()
     ++FTickCount;
 }
 
-void TMainForm::StartRssThread(bool) {}
+void TMainForm::StartRssThread(bool)
+{}
 
 void TMainForm::LoadDesktopNotes(bool arrange, bool beep)
 {
@@ -347,13 +347,17 @@ bool TMainForm::CheckSchemaVersion()
                 const QList<QStringList> upgrade{
                     {QStringLiteral("alter domain D_PASSWORD"),
                      QStringLiteral("type VARCHAR(80) CHARACTER SET ASCII")},
-                    {QStringLiteral("alter table RSSCONFIG"), QStringLiteral("add basicauth D_BOOLEAN,"),
-                     QStringLiteral("add username  D_USERID,"), QStringLiteral("add passwd    D_PASSWORD,"),
-                     QStringLiteral("add port      integer,"), QStringLiteral("add interval  integer")},
+                    {QStringLiteral("alter table RSSCONFIG"),
+                     QStringLiteral("add basicauth D_BOOLEAN,"),
+                     QStringLiteral("add username  D_USERID,"),
+                     QStringLiteral("add passwd    D_PASSWORD,"),
+                     QStringLiteral("add port      integer,"),
+                     QStringLiteral("add interval  integer")},
                     {QStringLiteral("insert into VerInfo(VERSION,UPDTIME,MEMO)"),
                      QStringLiteral("values('1.0','2009-09-01 00:00:00','初期リリース')")},
                     {QStringLiteral("insert into VerInfo(VERSION,MEMO)"),
-                     QStringLiteral("values('1.1','画像ビューワ,フィードのBASIC認証,付箋に検索結果を挿入')")},
+                     QStringLiteral(
+                         "values('1.1','画像ビューワ,フィードのBASIC認証,付箋に検索結果を挿入')")},
                 };
                 for (const QStringList& statement : upgrade) {
                     sqlWk.setSQL(statement);
@@ -580,6 +584,7 @@ void TMainForm::SaveChangedNotes()
 QString BackupFileName(const QString& dbFile, const QString& suffix)
 {
     const QFileInfo fi(dbFile);
-    const QString base = fi.suffix().isEmpty() ? dbFile : dbFile.left(dbFile.size() - fi.suffix().size() - 1);
+    const QString base =
+        fi.suffix().isEmpty() ? dbFile : dbFile.left(dbFile.size() - fi.suffix().size() - 1);
     return base + suffix + QStringLiteral(".FBK");
 }

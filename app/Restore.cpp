@@ -28,10 +28,9 @@ int TRestoreCandidates::FindBackupFiles(const QString& folder, const QString& ma
 
 void TRestoreCandidates::add(const TRestoreCandidate& c)
 {
-    auto pos = std::lower_bound(FItems.begin(), FItems.end(), c,
-                                [](const TRestoreCandidate& a, const TRestoreCandidate& b) {
-                                    return a.path < b.path;
-                                });
+    auto pos = std::lower_bound(
+        FItems.begin(), FItems.end(), c,
+        [](const TRestoreCandidate& a, const TRestoreCandidate& b) { return a.path < b.path; });
     if (pos != FItems.end() && pos->path == c.path)
         return;
     FItems.insert(pos, c);
@@ -39,14 +38,16 @@ void TRestoreCandidates::add(const TRestoreCandidate& c)
 
 bool TRestoreCandidates::isOnlyInitialBackup() const
 {
-    return FItems.size() == 1 && FItems.first().path.toUpper().contains(QStringLiteral("INITIALDB.FBK"));
+    return FItems.size() == 1 &&
+           FItems.first().path.toUpper().contains(QStringLiteral("INITIALDB.FBK"));
 }
 
 void TRestoreCandidates::pickerLines(QStringList& lines, QList<int>& tags) const
 {
     QStringList text;
     for (const TRestoreCandidate& c : FItems)
-        text << c.stamp.format(QStringLiteral("yyyy/mm/dd hh:nn:ss")) + QStringLiteral(" | ") + c.path;
+        text << c.stamp.format(QStringLiteral("yyyy/mm/dd hh:nn:ss")) + QStringLiteral(" | ") +
+                    c.path;
     QList<int> order(FItems.size());
     std::iota(order.begin(), order.end(), 0);
     QCollator collator;

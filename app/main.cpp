@@ -1,5 +1,5 @@
-#include "app/Application.h"
 #include "app/Main.h"
+#include "app/Application.h"
 #include "db/DBModFusen.h"
 #include "platform/QtPlatform.h"
 #include "platform/SessionEnd.h"

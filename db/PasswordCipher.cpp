@@ -68,8 +68,8 @@ QString DecryptPassword(const QString& stored)
 {
     if (stored.isEmpty())
         return QString();
-    const auto decoded = QByteArray::fromBase64Encoding(stored.toLatin1(),
-                                                        QByteArray::AbortOnBase64DecodingErrors);
+    const auto decoded =
+        QByteArray::fromBase64Encoding(stored.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     // Not Base64 at all: decipher the raw bytes anyway; the result is
     // meaningless and the login fails, as any wrong password does.
     const QByteArray bytes = decoded ? *decoded : stored.toLatin1();

@@ -7,7 +7,10 @@ constexpr int64_t MSecsPerDay = 86400000;
 // 1899-12-30 is day 15018 of Firebird's calendar (1858-11-17 = 0).
 constexpr int32_t FbDateOffset = 15018;
 
-QDate epoch() { return QDate(1899, 12, 30); }
+QDate epoch()
+{
+    return QDate(1899, 12, 30);
+}
 } // namespace
 
 int64_t dateTimeToMSecs(TDateTime dt)
@@ -27,7 +30,8 @@ TDateTime msecsToDateTime(int64_t msecs)
         --days;
     }
     const double frac = static_cast<double>(ms) / MSecsPerDay;
-    return TDateTime(days < 0 ? static_cast<double>(days) - frac : static_cast<double>(days) + frac);
+    return TDateTime(days < 0 ? static_cast<double>(days) - frac
+                              : static_cast<double>(days) + frac);
 }
 
 namespace {
@@ -66,7 +70,8 @@ TDateTime TDateTime::fromQDateTime(const QDateTime& dt)
 QDateTime TDateTime::toQDateTime() const
 {
     const DayAndTime t = split(*this);
-    return QDateTime(epoch().addDays(t.days), QTime::fromMSecsSinceStartOfDay(static_cast<int>(t.ms)));
+    return QDateTime(epoch().addDays(t.days),
+                     QTime::fromMSecsSinceStartOfDay(static_cast<int>(t.ms)));
 }
 
 TDateTime TDateTime::fromFbTimestamp(FbTimestamp ts)

@@ -34,7 +34,8 @@ void TIniFile::parse(const QByteArray& bytes)
             // Latin-1 at least maps every byte to a character and loses none.
             QStringDecoder local(QStringDecoder::System);
             text = local.decode(bytes);
-            if (local.hasError() || QStringDecoder(QStringDecoder::System).name() == QLatin1String("UTF-8"))
+            if (local.hasError() ||
+                QStringDecoder(QStringDecoder::System).name() == QLatin1String("UTF-8"))
                 text = QString::fromLatin1(bytes);
         }
     }
@@ -113,8 +114,8 @@ TIniFile::Section& TIniFile::sectionFor(const QString& name)
         FSections.push_back(Section{});
     // keep a blank line between sections, as hand-edited files usually do
     Section& last = FSections.back();
-    if (!last.entries.empty() && !(last.entries.back().key.isEmpty() &&
-                                   last.entries.back().value.trimmed().isEmpty()))
+    if (!last.entries.empty() &&
+        !(last.entries.back().key.isEmpty() && last.entries.back().value.trimmed().isEmpty()))
         last.entries.push_back(Entry{QString(), QString()});
     FSections.push_back(Section{name, {}});
     return FSections.back();

@@ -28,8 +28,12 @@ QRect Screens::workAreaFor(const QRect& r) const
     const QPoint c = r.center();
     qint64 bestDist = -1;
     for (const QRect& a : areas) {
-        const int dx = c.x() < a.left() ? a.left() - c.x() : c.x() > a.right() ? c.x() - a.right() : 0;
-        const int dy = c.y() < a.top() ? a.top() - c.y() : c.y() > a.bottom() ? c.y() - a.bottom() : 0;
+        const int dx = c.x() < a.left()    ? a.left() - c.x()
+                       : c.x() > a.right() ? c.x() - a.right()
+                                           : 0;
+        const int dy = c.y() < a.top()      ? a.top() - c.y()
+                       : c.y() > a.bottom() ? c.y() - a.bottom()
+                                            : 0;
         const qint64 d = qint64(dx) * dx + qint64(dy) * dy;
         if (bestDist < 0 || d < bestDist) {
             bestDist = d;

@@ -82,7 +82,6 @@ public:
     virtual int pick(const QString& caption, const QStringList& lines, int preselected) = 0;
 };
 
-
 struct Services
 {
     Messages* messages = nullptr;
@@ -103,14 +102,38 @@ Services& services();
 // Returns what was in force before, to put back later.
 Services install(const Services& s);
 
-inline Messages& messages() { return *services().messages; }
-inline Clock& clock() { return *services().clock; }
-inline Screens& screens() { return *services().screens; }
-inline Clipboard& clipboard() { return *services().clipboard; }
-inline Shell& shell() { return *services().shell; }
-inline Sound& sound() { return *services().sound; }
-inline Picker& picker() { return *services().picker; }
-inline TDateTime now() { return services().clock->now(); }
+inline Messages& messages()
+{
+    return *services().messages;
+}
+inline Clock& clock()
+{
+    return *services().clock;
+}
+inline Screens& screens()
+{
+    return *services().screens;
+}
+inline Clipboard& clipboard()
+{
+    return *services().clipboard;
+}
+inline Shell& shell()
+{
+    return *services().shell;
+}
+inline Sound& sound()
+{
+    return *services().sound;
+}
+inline Picker& picker()
+{
+    return *services().picker;
+}
+inline TDateTime now()
+{
+    return services().clock->now();
+}
 
 // The system clock.
 class SystemClock : public Clock

@@ -31,8 +31,7 @@ void QtMessages::showError(const QString& text)
 
 bool QtMessages::confirm(const QString& text)
 {
-    return QMessageBox::question(nullptr, appTitle(), text,
-                                 QMessageBox::Ok | QMessageBox::Cancel,
+    return QMessageBox::question(nullptr, appTitle(), text, QMessageBox::Ok | QMessageBox::Cancel,
                                  QMessageBox::Cancel) == QMessageBox::Ok;
 }
 

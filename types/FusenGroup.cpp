@@ -46,11 +46,12 @@ void TFusenGroup::Save(int32_t id)
     FDB.BeginWork();
     try {
         TDbQuery q(FDB.UpdateTransaction(),
-                   QStringList{QStringLiteral("update FusenGroup set "), QStringLiteral("LABEL=:LABEL,"),
-                               QStringLiteral("TEXTCOLOR=:TEXTCOLOR,"), QStringLiteral("BGCOLOR=:BGCOLOR,"),
-                               QStringLiteral("HTEXTCOLOR=:HTEXTCOLOR,"),
-                               QStringLiteral("LINKCOLOR=:LINKCOLOR,"), QStringLiteral("ICONNUM=:ICONNUM,"),
-                               QStringLiteral("VISIBLE=:VISIBLE"), QStringLiteral("where IDKEY=:IDKEY")});
+                   QStringList{
+                       QStringLiteral("update FusenGroup set "), QStringLiteral("LABEL=:LABEL,"),
+                       QStringLiteral("TEXTCOLOR=:TEXTCOLOR,"), QStringLiteral("BGCOLOR=:BGCOLOR,"),
+                       QStringLiteral("HTEXTCOLOR=:HTEXTCOLOR,"),
+                       QStringLiteral("LINKCOLOR=:LINKCOLOR,"), QStringLiteral("ICONNUM=:ICONNUM,"),
+                       QStringLiteral("VISIBLE=:VISIBLE"), QStringLiteral("where IDKEY=:IDKEY")});
         auto write = [&](const TGroupRecord& r) {
             q.setParam(QStringLiteral("IDKEY"), static_cast<int>(r.IDKEY));
             q.setParam(QStringLiteral("LABEL"), r.LABEL);

@@ -26,10 +26,8 @@ struct TGroupRecord
 class EGroupError : public std::runtime_error
 {
 public:
-    explicit EGroupError(const QString& text)
-        : std::runtime_error(text.toStdString()), FText(text)
-    {
-    }
+    explicit EGroupError(const QString& text) : std::runtime_error(text.toStdString()), FText(text)
+    {}
     const QString& text() const { return FText; }
 
 private:
@@ -47,10 +45,11 @@ public:
     // Writes one group, or every group for -1, in one unit of work: all or none.
     void Save(int32_t id = -1);
 
-    int IndexOfID(int32_t id) const;  // EGroupError "GroupIDが見つかりません"
+    int IndexOfID(int32_t id) const; // EGroupError "GroupIDが見つかりません"
     QString LabelOfID(int32_t id) const;
     int Count() const { return FItems.size(); }
-    const TGroupRecord& Items(int index) const; // EGroupError "GroupListのインデックス範囲を超えています"
+    const TGroupRecord&
+    Items(int index) const; // EGroupError "GroupListのインデックス範囲を超えています"
     TGroupRecord& Items(int index);
 
     // One line per group: its label, with the IDKEY beside it.

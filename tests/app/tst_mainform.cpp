@@ -45,10 +45,7 @@ class TickForm : public TMainForm
 public:
     using TMainForm::TMainForm;
     QStringList calls;
-    void StartRssThread(bool reload) override
-    {
-        calls << QStringLiteral("rss:%1").arg(reload);
-    }
+    void StartRssThread(bool reload) override { calls << QStringLiteral("rss:%1").arg(reload); }
     void LoadDesktopNotes(bool arrange, bool beep) override
     {
         calls << QStringLiteral("load:%1:%2").arg(arrange).arg(beep);
@@ -72,7 +69,8 @@ QString scalar(TdbmNotes& m, const QString& sql)
 void makeVersion10(TestDatabase& db)
 {
     db.exec({"drop table VERINFO"});
-    db.exec({"alter table RSSCONFIG drop BASICAUTH, drop USERNAME, drop PASSWD, drop PORT, drop \"INTERVAL\""});
+    db.exec({"alter table RSSCONFIG drop BASICAUTH, drop USERNAME, drop PASSWD, drop PORT, drop "
+             "\"INTERVAL\""});
     db.exec({"drop domain D_PASSWORD"});
     db.exec({"create domain D_PASSWORD as VARCHAR(32) CHARACTER SET ASCII"});
 }
@@ -110,7 +108,8 @@ void TestMainForm::firstStartRestoresTheInitialBackup()
     TdbmNotes db;
     TMainForm form(db);
     QVERIFY(form.FormCreate());
-    QCOMPARE(platform.messages, QStringList{QStringLiteral("データベースファイルが初期化されました")});
+    QCOMPARE(platform.messages,
+             QStringList{QStringLiteral("データベースファイルが初期化されました")});
     QVERIFY(platform.picks.isEmpty());
     QVERIFY(QFile::exists(folder.file(QStringLiteral("KWIL.FDB"))));
     QVERIFY(db.IsConnected());
@@ -125,8 +124,10 @@ void TestMainForm::missingDatabaseOffersBackupsNewestFirst()
 {
     TestPlatform platform;
     ProgramFolderFixture folder;
-    folder.copyInitialBackup(QStringLiteral("KWIL_E.FBK"), QDateTime(QDate(2026, 12, 1), QTime(9, 0)));
-    folder.copyInitialBackup(QStringLiteral("KWIL_S.FBK"), QDateTime(QDate(2026, 12, 10), QTime(9, 0)));
+    folder.copyInitialBackup(QStringLiteral("KWIL_E.FBK"),
+                             QDateTime(QDate(2026, 12, 1), QTime(9, 0)));
+    folder.copyInitialBackup(QStringLiteral("KWIL_S.FBK"),
+                             QDateTime(QDate(2026, 12, 10), QTime(9, 0)));
     platform.answerNextPick(0);
     TdbmNotes db;
     TMainForm form(db);
@@ -135,10 +136,13 @@ void TestMainForm::missingDatabaseOffersBackupsNewestFirst()
     const auto& pick = platform.picks.first();
     QCOMPARE(pick.caption, QStringLiteral("復元するファイルを選択してください"));
     QCOMPARE(pick.lines.size(), 2);
-    QCOMPARE(pick.lines[0], QStringLiteral("2026/12/10 09:00:00 | ") + folder.file(QStringLiteral("KWIL_S.FBK")));
-    QCOMPARE(pick.lines[1], QStringLiteral("2026/12/01 09:00:00 | ") + folder.file(QStringLiteral("KWIL_E.FBK")));
+    QCOMPARE(pick.lines[0],
+             QStringLiteral("2026/12/10 09:00:00 | ") + folder.file(QStringLiteral("KWIL_S.FBK")));
+    QCOMPARE(pick.lines[1],
+             QStringLiteral("2026/12/01 09:00:00 | ") + folder.file(QStringLiteral("KWIL_E.FBK")));
     QCOMPARE(pick.preselected, 0);
-    QCOMPARE(platform.messages, QStringList{QStringLiteral("データベースファイルが復元されました")});
+    QCOMPARE(platform.messages,
+             QStringList{QStringLiteral("データベースファイルが復元されました")});
     QVERIFY(db.IsConnected());
 }
 
@@ -169,7 +173,8 @@ void TestMainForm::noBackupAtAllEnds()
     TMainForm form(db);
     QVERIFY(!form.FormCreate());
     QCOMPARE(platform.messages,
-             QStringList{QStringLiteral("データベース復元のためのバックアップファイルが見つかりません")});
+             QStringList{
+                 QStringLiteral("データベース復元のためのバックアップファイルが見つかりません")});
     QVERIFY(!db.IsConnected());
 }
 
@@ -187,7 +192,8 @@ void TestMainForm::upgradesAVersion10DatabaseWithOneRestart()
         TMainForm form(db);
         QVERIFY(!form.FormCreate());
         QCOMPARE(platform.messages,
-                 QStringList{QStringLiteral("データベースをバージョンアップしました。再起動してください。")});
+                 QStringList{QStringLiteral(
+                     "データベースをバージョンアップしました。再起動してください。")});
         QVERIFY(!form.TimerM.isActive());
     }
     platform.clear();
@@ -197,14 +203,22 @@ void TestMainForm::upgradesAVersion10DatabaseWithOneRestart()
         QVERIFY(form.FormCreate());
         QVERIFY(platform.messages.isEmpty());
         QVERIFY(platform.errors.isEmpty());
-        QCOMPARE(scalar(db, QStringLiteral("select list(VERSION) from (select VERSION from VERINFO order by VERSION)")),
-                 QStringLiteral("1.0,1.1"));
+        QCOMPARE(
+            scalar(db,
+                   QStringLiteral(
+                       "select list(VERSION) from (select VERSION from VERINFO order by VERSION)")),
+            QStringLiteral("1.0,1.1"));
         QCOMPARE(scalar(db, QStringLiteral("select MEMO from VERINFO where VERSION='1.0'")),
                  QStringLiteral("初期リリース"));
-        QCOMPARE(scalar(db, QStringLiteral("select count(*) from rdb$relation_fields where rdb$relation_name='RSSCONFIG' "
-                                           "and rdb$field_name in ('BASICAUTH','USERNAME','PASSWD','PORT','INTERVAL')")),
-                 QStringLiteral("5"));
-        QCOMPARE(scalar(db, QStringLiteral("select f.rdb$field_length from rdb$fields f where f.rdb$field_name='D_PASSWORD'")),
+        QCOMPARE(
+            scalar(
+                db,
+                QStringLiteral(
+                    "select count(*) from rdb$relation_fields where rdb$relation_name='RSSCONFIG' "
+                    "and rdb$field_name in ('BASICAUTH','USERNAME','PASSWD','PORT','INTERVAL')")),
+            QStringLiteral("5"));
+        QCOMPARE(scalar(db, QStringLiteral("select f.rdb$field_length from rdb$fields f where "
+                                           "f.rdb$field_name='D_PASSWORD'")),
                  QStringLiteral("80"));
     }
     platform.clear();
@@ -233,7 +247,8 @@ void TestMainForm::versionRowOneZeroOnlyEndsWithDuplicateKey()
         TMainForm form(db);
         QVERIFY(!form.FormCreate());
         QVERIFY(form.endRequested());
-        QCOMPARE(platform.errors, QStringList{QStringLiteral("キーが重複しています。\r\nCODE:335544665")});
+        QCOMPARE(platform.errors,
+                 QStringList{QStringLiteral("キーが重複しています。\r\nCODE:335544665")});
         QVERIFY(!form.TimerM.isActive());
     }
     // the upgrade's earlier statements were rolled back with it
@@ -241,9 +256,12 @@ void TestMainForm::versionRowOneZeroOnlyEndsWithDuplicateKey()
     TSettings s;
     LoadIniSettings(s, db, TProgramFolder::settingsFile());
     db.Connect();
-    QCOMPARE(scalar(db, QStringLiteral("select count(*) from rdb$relation_fields where rdb$relation_name='RSSCONFIG' "
-                                       "and rdb$field_name='BASICAUTH'")),
-             QStringLiteral("0"));
+    QCOMPARE(
+        scalar(db,
+               QStringLiteral(
+                   "select count(*) from rdb$relation_fields where rdb$relation_name='RSSCONFIG' "
+                   "and rdb$field_name='BASICAUTH'")),
+        QStringLiteral("0"));
     QCOMPARE(scalar(db, QStringLiteral("select count(*) from VERINFO")), QStringLiteral("1"));
 }
 
@@ -268,11 +286,16 @@ void TestMainForm::settingsFileKeepsTheDatabaseBesideTheProgram()
     QVERIFY(SaveIniSettings(s, db, TProgramFolder::settingsFile()));
 
     TIniFile ini(TProgramFolder::settingsFile());
-    QCOMPARE(ini.sections(), (QStringList{"LocalDB", "Mine", "Account", "Params", "DefaultPos", "Cascade", "Tile"}));
-    QCOMPARE(ini.readString(QStringLiteral("LocalDB"), QStringLiteral("DBFolder"), QStringLiteral("x")), QString());
-    const QString stored = ini.readString(QStringLiteral("LocalDB"), QStringLiteral("Password"), {});
+    QCOMPARE(ini.sections(), (QStringList{"LocalDB", "Mine", "Account", "Params", "DefaultPos",
+                                          "Cascade", "Tile"}));
+    QCOMPARE(
+        ini.readString(QStringLiteral("LocalDB"), QStringLiteral("DBFolder"), QStringLiteral("x")),
+        QString());
+    const QString stored =
+        ini.readString(QStringLiteral("LocalDB"), QStringLiteral("Password"), {});
     QVERIFY(!stored.startsWith(u'['));
-    QCOMPARE(ini.readString(QStringLiteral("Mine"), QStringLiteral("keep"), {}), QStringLiteral("1"));
+    QCOMPARE(ini.readString(QStringLiteral("Mine"), QStringLiteral("keep"), {}),
+             QStringLiteral("1"));
     QCOMPARE(ini.readInteger(QStringLiteral("Params"), QStringLiteral("FusenMax"), 0), 20);
 
     // a database elsewhere keeps its folder in the file
@@ -290,12 +313,24 @@ void TestMainForm::backupFileNames_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("backup");
-    QTest::newRow("start") << "KWIL.FDB" << "_S" << "KWIL_S.FBK";
-    QTest::newRow("exit") << "KWIL.FDB" << "_E" << "KWIL_E.FBK";
-    QTest::newRow("manual") << "KWIL.FDB" << "" << "KWIL.FBK";
-    QTest::newRow("lower case") << "data.fdb" << "_S" << "data_S.FBK";
-    QTest::newRow("no extension") << "notes" << "_E" << "notes_E.FBK";
-    QTest::newRow("dots in the name") << "my.notes.fdb" << "" << "my.notes.FBK";
+    QTest::newRow("start") << "KWIL.FDB"
+                           << "_S"
+                           << "KWIL_S.FBK";
+    QTest::newRow("exit") << "KWIL.FDB"
+                          << "_E"
+                          << "KWIL_E.FBK";
+    QTest::newRow("manual") << "KWIL.FDB"
+                            << ""
+                            << "KWIL.FBK";
+    QTest::newRow("lower case") << "data.fdb"
+                                << "_S"
+                                << "data_S.FBK";
+    QTest::newRow("no extension") << "notes"
+                                  << "_E"
+                                  << "notes_E.FBK";
+    QTest::newRow("dots in the name") << "my.notes.fdb"
+                                      << ""
+                                      << "my.notes.FBK";
 }
 
 void TestMainForm::backupFileNames()
@@ -337,8 +372,8 @@ void TestMainForm::missingBackupFolder()
     platform.clear();
     form.settings().BackupFolder = folder.file(QStringLiteral("no-such-folder"));
     form.actBackupExecute();
-    QCOMPARE(platform.messages,
-             QStringList{QStringLiteral("バックアップフォルダが存在しません: ") + folder.file(QStringLiteral("no-such-folder"))});
+    QCOMPARE(platform.messages, QStringList{QStringLiteral("バックアップフォルダが存在しません: ") +
+                                            folder.file(QStringLiteral("no-such-folder"))});
     QVERIFY(!QFile::exists(folder.file(QStringLiteral("KWIL.FBK"))));
 }
 
@@ -347,7 +382,8 @@ void TestMainForm::deletesExpiredCompletedNotes_data()
     QTest::addColumn<int>("autoDelete");
     QTest::addColumn<QString>("remaining"); // titles, in key order
     QTest::newRow("30 days") << 30 << "anchored old,open old,recent";
-    QTest::newRow("never") << 0 << "old,anchored old,open old,recent,completed yesterday but started long ago";
+    QTest::newRow("never")
+        << 0 << "old,anchored old,open old,recent,completed yesterday but started long ago";
 }
 
 void TestMainForm::deletesExpiredCompletedNotes()
@@ -375,9 +411,11 @@ void TestMainForm::deletesExpiredCompletedNotes()
     int key = 100;
     for (const Note& n : notes) {
         db.BeginWork();
-        TDbQuery q(db.UpdateTransaction(),
-                   QStringList{"insert into Fusen(IDKEY,USERID,FTYPE,FGROUP,TITLE,STIME,COMPLETED,ANCHOR,COMPTIME)",
-                               "values(:K,'DefaultUser',1,0,:T,:S,:C,:A,:CT)"});
+        TDbQuery q(
+            db.UpdateTransaction(),
+            QStringList{"insert into "
+                        "Fusen(IDKEY,USERID,FTYPE,FGROUP,TITLE,STIME,COMPLETED,ANCHOR,COMPTIME)",
+                        "values(:K,'DefaultUser',1,0,:T,:S,:C,:A,:CT)"});
         q.setParam(QStringLiteral("K"), key++);
         q.setParam(QStringLiteral("T"), QString::fromUtf8(n.title));
         q.setParam(QStringLiteral("S"), now.addDays(-n.age));
@@ -389,7 +427,8 @@ void TestMainForm::deletesExpiredCompletedNotes()
     }
     form.settings().AutoDelete = autoDelete;
     form.DeleteExpiredNotes();
-    QCOMPARE(scalar(db, QStringLiteral("select list(TITLE) from (select TITLE from Fusen where IDKEY>=100 order by IDKEY)")),
+    QCOMPARE(scalar(db, QStringLiteral("select list(TITLE) from (select TITLE from Fusen where "
+                                       "IDKEY>=100 order by IDKEY)")),
              remaining);
     QVERIFY(db.Savepoints().isEmpty());
 }
@@ -403,7 +442,8 @@ void TestMainForm::tickSchedule()
     for (int i = 0; i < 20; ++i)
         form.TimerMTimer();
     QCOMPARE(form.FTickCount, 20);
-    QCOMPARE(form.calls, (QStringList{"rss:0", "load:0:0", "refresh", "rss:0", "load:0:0", "refresh"}));
+    QCOMPARE(form.calls,
+             (QStringList{"rss:0", "load:0:0", "refresh", "rss:0", "load:0:0", "refresh"}));
     form.calls.clear();
     form.settings().Beep = true;
     for (int i = 0; i < 5; ++i)

@@ -47,8 +47,10 @@ void TestRestore::findsBackupsOnceNewestFirst()
     QStringList lines;
     QList<int> tags;
     c.pickerLines(lines, tags);
-    QCOMPARE(lines, (QStringList{QStringLiteral("2026/12/10 18:30:05 | ") + dir.filePath(QStringLiteral("KWIL_S.FBK")),
-                                 QStringLiteral("2026/12/01 08:00:00 | ") + dir.filePath(QStringLiteral("KWIL_E.FBK"))}));
+    QCOMPARE(lines, (QStringList{QStringLiteral("2026/12/10 18:30:05 | ") +
+                                     dir.filePath(QStringLiteral("KWIL_S.FBK")),
+                                 QStringLiteral("2026/12/01 08:00:00 | ") +
+                                     dir.filePath(QStringLiteral("KWIL_E.FBK"))}));
     // tags lead back to the candidates, which are sorted by path
     QCOMPARE(c.items()[tags[0]].path, dir.filePath(QStringLiteral("KWIL_S.FBK")));
     QCOMPARE(c.items()[tags[1]].path, dir.filePath(QStringLiteral("KWIL_E.FBK")));
@@ -61,7 +63,8 @@ void TestRestore::onlyTheInitialBackupRestoresWithoutAsking_data()
     QTest::newRow("fresh installation") << QStringList{"INITIALDB.FBK"} << true;
     QTest::newRow("lower-case name") << QStringList{"initialdb.fbk"} << true;
     QTest::newRow("one backup that is not the initial one") << QStringList{"KWIL_E.FBK"} << false;
-    QTest::newRow("initial and a later backup") << QStringList{"INITIALDB.FBK", "KWIL_E.FBK"} << false;
+    QTest::newRow("initial and a later backup")
+        << QStringList{"INITIALDB.FBK", "KWIL_E.FBK"} << false;
 }
 
 void TestRestore::onlyTheInitialBackupRestoresWithoutAsking()

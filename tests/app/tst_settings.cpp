@@ -106,10 +106,13 @@ void TestSettings::writesEveryKeyInOrder()
                           "BackupFolder", "Beep", "PasteClipboard", "ViewModeEdit", "FontSize",
                           "SpiPath"}));
     for (const char* s : {"DefaultPos", "Cascade", "Tile"})
-        QCOMPARE(ini.keys(QLatin1String(s)), (QStringList{"Top", "Left", "Width", "Height", "DW", "DH"}));
+        QCOMPARE(ini.keys(QLatin1String(s)),
+                 (QStringList{"Top", "Left", "Width", "Height", "DW", "DH"}));
     // booleans are written as 1 and 0
-    QCOMPARE(ini.readString(QStringLiteral("Params"), QStringLiteral("BackupEnd"), {}), QStringLiteral("1"));
-    QCOMPARE(ini.readString(QStringLiteral("Params"), QStringLiteral("BackupStart"), {}), QStringLiteral("0"));
+    QCOMPARE(ini.readString(QStringLiteral("Params"), QStringLiteral("BackupEnd"), {}),
+             QStringLiteral("1"));
+    QCOMPARE(ini.readString(QStringLiteral("Params"), QStringLiteral("BackupStart"), {}),
+             QStringLiteral("0"));
 }
 
 void TestSettings::valueForms_data()
@@ -118,11 +121,15 @@ void TestSettings::valueForms_data()
     QTest::addColumn<int>("fusenMax");
     QTest::addColumn<bool>("beep");
     QTest::addColumn<int>("alpha");
-    QTest::newRow("non-numeric integer reads as its default") << QByteArray("FusenMax=many") << 20 << true << 255;
+    QTest::newRow("non-numeric integer reads as its default")
+        << QByteArray("FusenMax=many") << 20 << true << 255;
     QTest::newRow("boolean 0") << QByteArray("Beep=0") << 20 << false << 255;
-    QTest::newRow("boolean read as integer: 2 is true") << QByteArray("Beep=2") << 20 << true << 255;
-    QTest::newRow("boolean word is not an integer") << QByteArray("Beep=false") << 20 << true << 255;
-    QTest::newRow("alpha keeps its low 8 bits") << QByteArray("AlphaBlend=456") << 20 << true << 200;
+    QTest::newRow("boolean read as integer: 2 is true")
+        << QByteArray("Beep=2") << 20 << true << 255;
+    QTest::newRow("boolean word is not an integer")
+        << QByteArray("Beep=false") << 20 << true << 255;
+    QTest::newRow("alpha keeps its low 8 bits")
+        << QByteArray("AlphaBlend=456") << 20 << true << 200;
     QTest::newRow("alpha 0") << QByteArray("AlphaBlend=0") << 20 << true << 0;
 }
 
@@ -149,8 +156,10 @@ void TestSettings::unknownKeysSurvive()
     s.read(ini);
     s.FusenMax = 6;
     s.write(ini);
-    QCOMPARE(ini.readString(QStringLiteral("Params"), QStringLiteral("FutureKey"), {}), QStringLiteral("x"));
-    QCOMPARE(ini.readString(QStringLiteral("Plugins"), QStringLiteral("A"), {}), QStringLiteral("1"));
+    QCOMPARE(ini.readString(QStringLiteral("Params"), QStringLiteral("FutureKey"), {}),
+             QStringLiteral("x"));
+    QCOMPARE(ini.readString(QStringLiteral("Plugins"), QStringLiteral("A"), {}),
+             QStringLiteral("1"));
     QCOMPARE(ini.readInteger(QStringLiteral("Params"), QStringLiteral("FusenMax"), 0), 6);
 }
 

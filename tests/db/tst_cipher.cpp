@@ -21,11 +21,16 @@ void TestCipher::independentVectors_data()
 {
     QTest::addColumn<QString>("plain");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("default password") << "quillfern" << "/Lpi859cy6rb";
-    QTest::newRow("masterkey") << "masterkey" << "4CymcrldK6mE";
-    QTest::newRow("one byte") << "a" << "7A==";
-    QTest::newRow("two bytes") << "ab" << "7OY=";
-    QTest::newRow("japanese, utf-8 bytes") << "パスワード" << "bq+J5WMFzvTySBAWmETR";
+    QTest::newRow("default password") << "quillfern"
+                                      << "/Lpi859cy6rb";
+    QTest::newRow("masterkey") << "masterkey"
+                               << "4CymcrldK6mE";
+    QTest::newRow("one byte") << "a"
+                              << "7A==";
+    QTest::newRow("two bytes") << "ab"
+                               << "7OY=";
+    QTest::newRow("japanese, utf-8 bytes") << "パスワード"
+                                           << "bq+J5WMFzvTySBAWmETR";
 }
 
 void TestCipher::independentVectors()
@@ -56,11 +61,16 @@ void TestCipher::decodeStored_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("plain");
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("plain in brackets") << "[quillfern]" << "quillfern";
-    QTest::newRow("empty brackets") << "[]" << "";
-    QTest::newRow("brackets keep inner brackets") << "[a]b]" << "a]b";
-    QTest::newRow("enciphered") << "/Lpi859cy6rb" << "quillfern";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("plain in brackets") << "[quillfern]"
+                                       << "quillfern";
+    QTest::newRow("empty brackets") << "[]"
+                                    << "";
+    QTest::newRow("brackets keep inner brackets") << "[a]b]"
+                                                  << "a]b";
+    QTest::newRow("enciphered") << "/Lpi859cy6rb"
+                                << "quillfern";
 }
 
 void TestCipher::decodeStored()

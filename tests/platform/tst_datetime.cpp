@@ -71,7 +71,8 @@ void TestDateTime::firebirdTimestamp()
 void TestDateTime::format()
 {
     const TDateTime d = TDateTime::fromDate(2026, 3, 5, 7, 8, 9);
-    QCOMPARE(d.format(QStringLiteral("yyyy/mm/dd hh:nn:ss")), QStringLiteral("2026/03/05 07:08:09"));
+    QCOMPARE(d.format(QStringLiteral("yyyy/mm/dd hh:nn:ss")),
+             QStringLiteral("2026/03/05 07:08:09"));
     QCOMPARE(d.format(QStringLiteral("m/d h:nn")), QStringLiteral("3/5 7:08"));
 }
 

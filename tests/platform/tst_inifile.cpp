@@ -70,7 +70,8 @@ void TestIniFile::roundTripKeepsUnknownAndOrder()
                 "[Mine]\nfoo=bar\n");
     }
     TIniFile ini(path);
-    ini.writeString(QStringLiteral("Account"), QStringLiteral("userid"), QStringLiteral("佐藤 花子"));
+    ini.writeString(QStringLiteral("Account"), QStringLiteral("userid"),
+                    QStringLiteral("佐藤 花子"));
     ini.writeInteger(QStringLiteral("Params"), QStringLiteral("FusenMax"), 40);
     ini.writeBool(QStringLiteral("Params"), QStringLiteral("Beep"), false);
     ini.writeString(QStringLiteral("Account"), QStringLiteral("Password"), QStringLiteral("a=b"));
@@ -83,14 +84,16 @@ void TestIniFile::roundTripKeepsUnknownAndOrder()
              QStringLiteral("keep me"));
     QCOMPARE(back.readString(QStringLiteral("Account"), QStringLiteral("Password"), {}),
              QStringLiteral("a=b"));
-    QCOMPARE(back.readString(QStringLiteral("Mine"), QStringLiteral("foo"), {}), QStringLiteral("bar"));
+    QCOMPARE(back.readString(QStringLiteral("Mine"), QStringLiteral("foo"), {}),
+             QStringLiteral("bar"));
     QCOMPARE(back.readInteger(QStringLiteral("Params"), QStringLiteral("FusenMax"), 0), 40);
     QCOMPARE(back.readBool(QStringLiteral("Params"), QStringLiteral("Beep"), true), false);
-    QCOMPARE(back.sections(),
-             (QStringList{QStringLiteral("Account"), QStringLiteral("Mine"), QStringLiteral("Params")}));
+    QCOMPARE(back.sections(), (QStringList{QStringLiteral("Account"), QStringLiteral("Mine"),
+                                           QStringLiteral("Params")}));
     // the key keeps the spelling it had in the file, new keys go after the old ones
     QCOMPARE(back.keys(QStringLiteral("Account")),
-             (QStringList{QStringLiteral("UserID"), QStringLiteral("Extra"), QStringLiteral("Password")}));
+             (QStringList{QStringLiteral("UserID"), QStringLiteral("Extra"),
+                          QStringLiteral("Password")}));
     const QByteArray text = back.serialize();
     QVERIFY(text.startsWith("; a comment the user wrote\n[Account]\n"));
     // saving what was read changes nothing

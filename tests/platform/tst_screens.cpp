@@ -7,7 +7,10 @@ class TwoScreens : public platform::Screens
 {
 public:
     QRect primaryWorkArea() const override { return QRect(0, 0, 1280, 1000); }
-    QList<QRect> workAreas() const override { return {primaryWorkArea(), QRect(1280, 0, 1920, 1050)}; }
+    QList<QRect> workAreas() const override
+    {
+        return {primaryWorkArea(), QRect(1280, 0, 1920, 1050)};
+    }
 };
 } // namespace
 

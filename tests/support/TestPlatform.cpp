@@ -104,8 +104,7 @@ struct TestPlatform::Impl
 {
     explicit Impl(TestPlatform* p)
         : messages(p), clock(p), screens(p), clipboard(p), shell(p), sound(p), picker(p)
-    {
-    }
+    {}
     TestMessages messages;
     TestClock clock;
     TestScreens screens;

@@ -23,7 +23,8 @@ void TestFusenGroup::loadsInKeyOrderWithNullsAsZero()
 {
     TestPlatform platform;
     TestDatabase db;
-    db.exec({"insert into FusenGroup(IDKEY,LABEL,TEXTCOLOR,BGCOLOR,HTEXTCOLOR,LINKCOLOR,ICONNUM,VISIBLE)",
+    db.exec({"insert into "
+             "FusenGroup(IDKEY,LABEL,TEXTCOLOR,BGCOLOR,HTEXTCOLOR,LINKCOLOR,ICONNUM,VISIBLE)",
              "values(7,'仕事',255,65280,16711680,123,3,0)"});
     db.exec({"insert into FusenGroup(IDKEY,LABEL,ICONNUM,VISIBLE) values(3,'家',null,1)"});
     TFusenGroup g(db.module());
@@ -75,8 +76,10 @@ void TestFusenGroup::lookupErrors()
     };
     QCOMPARE(text([&] { g.IndexOfID(42); }), QStringLiteral("GroupIDが見つかりません"));
     QCOMPARE(text([&] { g.LabelOfID(-1); }), QStringLiteral("GroupIDが見つかりません"));
-    QCOMPARE(text([&] { g.Items(-1); }), QStringLiteral("GroupListのインデックス範囲を超えています"));
-    QCOMPARE(text([&] { g.Items(g.Count()); }), QStringLiteral("GroupListのインデックス範囲を超えています"));
+    QCOMPARE(text([&] { g.Items(-1); }),
+             QStringLiteral("GroupListのインデックス範囲を超えています"));
+    QCOMPARE(text([&] { g.Items(g.Count()); }),
+             QStringLiteral("GroupListのインデックス範囲を超えています"));
 }
 
 void TestFusenGroup::emptyTable()
@@ -107,7 +110,8 @@ void TestFusenGroup::saveWritesNullColoursAndZeroIcon()
              QStringLiteral("1"));
     QCOMPARE(db.scalar({"select ICONNUM from FusenGroup where IDKEY=5"}), QStringLiteral("0"));
     QCOMPARE(db.scalar({"select VISIBLE from FusenGroup where IDKEY=5"}), QStringLiteral("0"));
-    QCOMPARE(db.scalar({"select BGCOLOR from FusenGroup where IDKEY=0"}), QString::number(0x00FFEEDD));
+    QCOMPARE(db.scalar({"select BGCOLOR from FusenGroup where IDKEY=0"}),
+             QString::number(0x00FFEEDD));
     QVERIFY(platform.errors.isEmpty());
 }
 
@@ -137,9 +141,12 @@ void TestFusenGroup::visibility_data()
     QTest::addColumn<QList<bool>>("visible"); // groups 0, 1, 2, 3
     QTest::addColumn<bool>("mixed");
     QTest::addColumn<QList<int32_t>>("ids");
-    QTest::newRow("all visible") << QList<bool>{true, true, true, true} << false << QList<int32_t>{0, 1, 2, 3};
-    QTest::newRow("all hidden") << QList<bool>{false, false, false, false} << false << QList<int32_t>{};
-    QTest::newRow("1 and 3 visible") << QList<bool>{false, true, false, true} << true << QList<int32_t>{1, 3};
+    QTest::newRow("all visible") << QList<bool>{true, true, true, true} << false
+                                 << QList<int32_t>{0, 1, 2, 3};
+    QTest::newRow("all hidden") << QList<bool>{false, false, false, false} << false
+                                << QList<int32_t>{};
+    QTest::newRow("1 and 3 visible")
+        << QList<bool>{false, true, false, true} << true << QList<int32_t>{1, 3};
 }
 
 void TestFusenGroup::visibility()
@@ -150,7 +157,8 @@ void TestFusenGroup::visibility()
     TestPlatform platform;
     TestDatabase db;
     for (int i = 1; i < 4; ++i)
-        db.exec({QStringLiteral("insert into FusenGroup(IDKEY,LABEL,VISIBLE) values(%1,'g',1)").arg(i)});
+        db.exec({QStringLiteral("insert into FusenGroup(IDKEY,LABEL,VISIBLE) values(%1,'g',1)")
+                     .arg(i)});
     TFusenGroup g(db.module());
     g.Load();
     for (int i = 0; i < 4; ++i)
@@ -163,7 +171,8 @@ void TestFusenGroup::typeList()
 {
     TestPlatform platform;
     TestDatabase db;
-    db.exec({"insert into FusenType(LABEL,INITVAL,SSPAN,SVAL,EVAL,ESPAN,CLOSEVAL) values('新しい',1,1,1,1,1,0)"});
+    db.exec({"insert into FusenType(LABEL,INITVAL,SSPAN,SVAL,EVAL,ESPAN,CLOSEVAL) "
+             "values('新しい',1,1,1,1,1,0)"});
     TTypeList types;
     types.Reload(db.module());
     QVERIFY(types.count() >= 2);

@@ -57,7 +57,8 @@ void TestPriority::calcPriority_data()
 
     QTest::newRow("SSPAN 0: start instant still initial") << curve(S, 0, 0) << S << 1;
     QTest::newRow("SSPAN 0: jumps just after the start") << curve(S, 0, 0) << S + Hour << 60;
-    QTest::newRow("ESPAN 0 without end: closed just after start") << curve(S, 0, 14, 0) << S + 1e-6 << 1;
+    QTest::newRow("ESPAN 0 without end: closed just after start")
+        << curve(S, 0, 14, 0) << S + 1e-6 << 1;
 
     // with an end date-time, SVAL 80 falling to EVAL 40 over ten days
     const auto e = curve(S, S + 10, 14, 14, 1, 80, 40, 0);
@@ -73,7 +74,8 @@ void TestPriority::calcPriority_data()
         << curve(S, S + 0.5 * Hour, 14, 14, 1, 80, 40, 0) << S + 0.25 * Hour << 80;
     QTest::newRow("end before start: decay after the end")
         << curve(S, S - 2, 14, 14, 1, 80, 40, 0) << S + 1 << 31; // 264 of 336 hours left
-    QTest::newRow("end before start: past Z") << curve(S, S - 2, 14, 14, 1, 80, 40, 0) << S + 13 << 0;
+    QTest::newRow("end before start: past Z")
+        << curve(S, S - 2, 14, 14, 1, 80, 40, 0) << S + 13 << 0;
 
     QTest::newRow("tie rounds to even") << curve(S, 0, 1, 14, 1, 2) << S - 0.5 << 1;
     QTest::newRow("tie rounds to even upward") << curve(S, 0, 1, 14, 1, 4) << S - 0.5 << 3;
