@@ -9,6 +9,16 @@ set -euo pipefail
 if [ "${1:-}" = --inside ]; then
   cd program
   export FIREBIRD_LOCK="$XDG_RUNTIME_DIR/kwil-firebird"
+  # tray_icon: sets X, Y, WIDTH, HEIGHT to the program's tray icon, the small
+  # window of its class that the tray host embeds (note windows are larger)
+  tray_icon() {
+    local w
+    for w in $(xdotool search --class kwil 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$w")"
+      [ "$WIDTH" -le 64 ] && [ "$HEIGHT" -le 64 ] && return 0
+    done
+    return 1
+  }
   fail() {
     echo "FAIL: $*"
     [ -s ../kwil.err ] && { echo "--- kwil stderr"; tail -n 30 ../kwil.err; }
@@ -20,8 +30,7 @@ if [ "${1:-}" = --inside ]; then
   for i in $(seq 150); do xdotool search --onlyvisible --name '^Kwil!$' >/dev/null 2>&1 && break; sleep 0.2; done
   xdotool key Return
   sleep 1
-  icon=$(xdotool search --class kwil | head -n 1) || fail "no tray icon"
-  eval "$(xdotool getwindowgeometry --shell "$icon")"
+  tray_icon || fail "no tray icon"
   # tray menu → 新規作成 → the first type
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 3
   sleep 0.7
