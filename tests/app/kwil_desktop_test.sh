@@ -8,24 +8,10 @@
 #
 # KWIL_SHOTS=FOLDER keeps the screenshots there.
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/kwil_session.sh"
 
 if [ "${1:-}" = --inside ]; then
   cd program
-  fail() {
-    echo "FAIL: $*"
-    [ -s ../kwil.err ] && { echo "--- kwil stderr"; tail -n 30 ../kwil.err; }
-    exit 1
-  }
-  # wait_for SECONDS COMMAND...
-  wait_for() {
-    local limit=$(($1 * 10)) i=0
-    shift
-    until "$@" >/dev/null 2>&1; do
-      i=$((i + 1))
-      [ "$i" -ge "$limit" ] && return 1
-      sleep 0.1
-    done
-  }
 
   ./kwil 2>../kwil.err &
   pid=$!
@@ -72,21 +58,4 @@ if [ "${1:-}" = --inside ]; then
   exit 0
 fi
 
-kwil=$(readlink -f "${1:?kwil}")
-initial=$(readlink -f "${2:?INITIALDB.FBK}")
-tool=$(readlink -f "${3:?session tool}")
-here=$(readlink -f "$0")
-work=$(mktemp -d /tmp/kwil-app-test.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/program"
-cp "$kwil" "$work/program/kwil"
-cp "$initial" "$work/program/INITIALDB.FBK"
-cp "$here" "$work/check.sh"
-
-rc=0
-"$tool" --workdir "$work" --timeout 120 -- env LANG=C.UTF-8 bash ./check.sh --inside || rc=$?
-if [ -n "${KWIL_SHOTS:-}" ]; then
-  mkdir -p "$KWIL_SHOTS"
-  cp "$work"/*.png "$KWIL_SHOTS"/ 2>/dev/null || true
-fi
-exit "$rc"
+kwil_session_run 120 "$@"

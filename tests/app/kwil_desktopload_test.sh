@@ -4,25 +4,11 @@
 #
 #   kwil_desktopload_test.sh KWIL INITIALDB SESSION_TOOL
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/kwil_session.sh"
 
 if [ "${1:-}" = --inside ]; then
   cd program
   export FIREBIRD_LOCK="$XDG_RUNTIME_DIR/kwil-firebird"
-  # tray_icon: sets X, Y, WIDTH, HEIGHT to the program's tray icon, the small
-  # window of its class that the tray host embeds (note windows are larger)
-  tray_icon() {
-    local w
-    for w in $(xdotool search --class kwil 2>/dev/null); do
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      [ "$WIDTH" -le 64 ] && [ "$HEIGHT" -le 64 ] && return 0
-    done
-    return 1
-  }
-  fail() {
-    echo "FAIL: $*"
-    [ -s ../kwil.err ] && { echo "--- kwil stderr"; tail -n 30 ../kwil.err; }
-    exit 1
-  }
   # geometry TITLE: "X Y" of the visible window with that caption, or nothing
   geometry() {
     local w
@@ -41,9 +27,7 @@ if [ "${1:-}" = --inside ]; then
   # First start makes the database from the initial backup.
   ./kwil 2>../kwil.err &
   pid=$!
-  for i in $(seq 150); do xdotool search --onlyvisible --name '^Kwil!$' >/dev/null 2>&1 && break; sleep 0.2; done
-  xdotool key Return
-  sleep 1
+  first_start_box
   stop
 
   # Notes of type 1 (rising 14 days ahead, 60 at the start): due now, due
@@ -99,20 +83,4 @@ SQL
   exit 0
 fi
 
-kwil=$(readlink -f "${1:?kwil}")
-initial=$(readlink -f "${2:?INITIALDB.FBK}")
-tool=$(readlink -f "${3:?session tool}")
-here=$(readlink -f "$0")
-work=$(mktemp -d /tmp/kwil-load-test.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/program"
-cp "$kwil" "$work/program/kwil"
-cp "$initial" "$work/program/INITIALDB.FBK"
-cp "$here" "$work/check.sh"
-rc=0
-"$tool" --workdir "$work" --timeout 150 -- env LANG=C.UTF-8 bash ./check.sh --inside || rc=$?
-if [ -n "${KWIL_SHOTS:-}" ]; then
-  mkdir -p "$KWIL_SHOTS"
-  cp "$work"/*.png "$KWIL_SHOTS"/ 2>/dev/null || true
-fi
-exit "$rc"
+kwil_session_run 150 "$@"

@@ -5,31 +5,15 @@
 #
 #   kwil_newnote_test.sh KWIL INITIALDB SESSION_TOOL
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/kwil_session.sh"
 
 if [ "${1:-}" = --inside ]; then
   cd program
   export FIREBIRD_LOCK="$XDG_RUNTIME_DIR/kwil-firebird"
-  # tray_icon: sets X, Y, WIDTH, HEIGHT to the program's tray icon, the small
-  # window of its class that the tray host embeds (note windows are larger)
-  tray_icon() {
-    local w
-    for w in $(xdotool search --class kwil 2>/dev/null); do
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      [ "$WIDTH" -le 64 ] && [ "$HEIGHT" -le 64 ] && return 0
-    done
-    return 1
-  }
-  fail() {
-    echo "FAIL: $*"
-    [ -s ../kwil.err ] && { echo "--- kwil stderr"; tail -n 30 ../kwil.err; }
-    exit 1
-  }
   ./kwil 2>../kwil.err &
   pid=$!
   # the first start's message box
-  for i in $(seq 150); do xdotool search --onlyvisible --name '^Kwil!$' >/dev/null 2>&1 && break; sleep 0.2; done
-  xdotool key Return
-  sleep 1
+  first_start_box
   tray_icon || fail "no tray icon"
   # tray menu → 新規作成 → the first type
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 3
@@ -57,20 +41,4 @@ if [ "${1:-}" = --inside ]; then
   exit 0
 fi
 
-kwil=$(readlink -f "${1:?kwil}")
-initial=$(readlink -f "${2:?INITIALDB.FBK}")
-tool=$(readlink -f "${3:?session tool}")
-here=$(readlink -f "$0")
-work=$(mktemp -d /tmp/kwil-newnote-test.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/program"
-cp "$kwil" "$work/program/kwil"
-cp "$initial" "$work/program/INITIALDB.FBK"
-cp "$here" "$work/check.sh"
-rc=0
-"$tool" --workdir "$work" --timeout 120 -- env LANG=C.UTF-8 bash ./check.sh --inside || rc=$?
-if [ -n "${KWIL_SHOTS:-}" ]; then
-  mkdir -p "$KWIL_SHOTS"
-  cp "$work"/*.png "$KWIL_SHOTS"/ 2>/dev/null || true
-fi
-exit "$rc"
+kwil_session_run 120 "$@"
