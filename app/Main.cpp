@@ -133,12 +133,8 @@ bool TMainForm::FormCreate()
         requestEnd();
         return false;
     }
-    // Switching to another program saves every changed note.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                if (state != Qt::ApplicationActive)
-                    SaveChangedNotes();
-            });
+    // Switching to another program saves every changed note: the desktop
+    // listens for that itself.
     return true;
 }
 

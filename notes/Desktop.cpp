@@ -4,6 +4,7 @@
 #include "db/DBModFusen.h"
 #include "notes/Fusen.h"
 #include "platform/Platform.h"
+#include "platform/TimerPause.h"
 #include "types/FusenGroup.h"
 #include "types/Priority.h"
 #include "types/TypeList.h"
@@ -16,24 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-// Keeps the timer stopped for a scope and puts back its previous state.
-class TimerPause
-{
-public:
-    explicit TimerPause(QTimer& t) : FTimer(t), FWasActive(t.isActive()) { FTimer.stop(); }
-    ~TimerPause()
-    {
-        if (FWasActive)
-            FTimer.start();
-    }
-    TimerPause(const TimerPause&) = delete;
-    TimerPause& operator=(const TimerPause&) = delete;
-
-private:
-    QTimer& FTimer;
-    bool FWasActive;
-};
 
 // Holds a flag false for a scope and puts back its previous value.
 class FlagDown
@@ -92,7 +75,7 @@ TFusenForm* TDesktop::newNoteWindow()
 
 void TDesktop::RemoveNoteWindow(TFusenForm* note)
 {
-    TimerPause pause(FTimer);
+    TTimerPause pause(FTimer);
     FlagDown busy(FNotesReady);
     FFusenList.removeOne(note);
     FWindows.removeIf([](const QPointer<TFusenForm>& p) { return p.isNull(); });
@@ -102,7 +85,7 @@ void TDesktop::RemoveNoteWindow(TFusenForm* note)
 
 void TDesktop::LoadDesktopNotes(bool arrange, bool beep)
 {
-    TimerPause pause(FTimer);
+    TTimerPause pause(FTimer);
     FDB.BeginWork();
     FNotesReady = false;
     auto finish = [this] {
@@ -158,7 +141,7 @@ TFusenForm* TDesktop::OpenNoteByKey(int32_t id)
             return w;
         }
     }
-    TimerPause pause(FTimer);
+    TTimerPause pause(FTimer);
     TFusenForm* w = nullptr;
     FDB.BeginWork();
     try {
