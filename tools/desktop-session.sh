@@ -158,6 +158,10 @@ DISPLAY=":$(head -n 1 "$SESSION/display")"
 export DISPLAY
 
 mkdir -m 700 "$SESSION/runtime"
+# The command's user may not reach this script where it lies (a checkout in a
+# private folder): it gets a copy of its own for taking screenshots.
+cp "$SELF" "$SESSION/runtime/desktop-session.sh"
+chmod 755 "$SESSION/runtime/desktop-session.sh"
 export XAUTHORITY="$SESSION/runtime/Xauthority"
 xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$COOKIE" 2>/dev/null
 [ "$AS_ROOT" -eq 1 ] && chown -R "$RUN_USER:" "$SESSION/runtime"
@@ -186,7 +190,7 @@ ENV=(
   HOME="$USER_HOME" USER="$RUN_USER" LOGNAME="$RUN_USER"
   XDG_CONFIG_HOME="$USER_HOME/.config" XDG_DATA_HOME="$USER_HOME/.local/share"
   XDG_CACHE_HOME="$USER_HOME/.cache" XDG_RUNTIME_DIR="$SESSION/runtime"
-  QT_QPA_PLATFORM=xcb KWIL_SESSION_TOOL="$SELF"
+  QT_QPA_PLATFORM=xcb KWIL_SESSION_TOOL="$SESSION/runtime/desktop-session.sh"
 )
 
 cd "$WORKDIR"
